@@ -33,15 +33,15 @@ INSTANTIATE_TEST_SUITE_P(
         // (2y - x) / 64 = -0.9 truncates to 0 like 0.5 does; floor would give -1.
         TMapCase{"row quotient -0.9", 0, 0, 20, 0, -29, 0, 0},
         TMapCase{"row quotient 0.5", 0, 0, 20, 0, 16, 0, 0},
-        TMapCase{"quotient -1 clamps to 0", 0, 0, 20, 64, 0, 0, 0},
-        TMapCase{"quotient -35 clamps to 0", 0, 0, 20, 2240, 0, 0, 35},
+        TMapCase{"row quotient -1 clamps to 0", 0, 0, 20, 64, 0, 0, 1},
+        TMapCase{"row quotient -35 clamps to 0, column 35 to 20", 0, 0, 20, 2240, 0, 0, 20},
         TMapCase{"row quotient exactly 20", 0, 0, 20, 0, 640, 20, 20},
         TMapCase{"row quotient 35.7", 0, 0, 20, 0, 1142, 20, 20},
         TMapCase{"far right gives lastCol", 0, 0, 20, 100000, 0, 0, 20},
         TMapCase{"no board: always 0", 0, 0, 0, 700, 500, 0, 0},
         TMapCase{"no board, far away", -400, -300, 0, -9999, 9999, 0, 0},
         TMapCase{"camera moves the board", 32, 16, 20, 0, 0, 0, 1},
-        TMapCase{"fractional camera", -0.5f, 0.25f, 50, 400, 300, 9, 9},
+        TMapCase{"fractional camera", -0.5f, 0.25f, 50, 400, 300, 3, 15},
         TMapCase{"just above the next row", 0, 0, 20, 0, 31, 0, 0},
         TMapCase{"bottom vertex belongs to the next cells", 0, 0, 20, 0, 32, 1, 1}),
     [](const testing::TestParamInfo<TMapCase>& info) { return "case" + std::to_string(info.index); });

@@ -148,8 +148,8 @@ TEST_P(StartGameSizes, BuildsTheBoardOfTheModeWithTheStartInsideIt) {
         EXPECT_EQ(row, (2 * g.startY - g.startX) / 64);
         EXPECT_EQ(col, (g.startX + 2 * g.startY) / 64);
         for (int32_t index : {row, col}) {
-            EXPECT_GE(index * 8, n) << "start nearer the top corner, off the ring";
-            EXPECT_LE(index * 16, 7 * n);
+            EXPECT_GE(index, n / 8) << "start off the ring, nearer the top corner";
+            EXPECT_LE(index, 7 * n / 16);
         }
         EXPECT_EQ(g.lives, 3);
         EXPECT_EQ(g.score, 0);
