@@ -1,7 +1,7 @@
 # make run   builds the game and starts it
 # make test  builds everything and runs every test (also under the sanitizers)
 # make bench measures the game against this machine's limits
-.PHONY: all build run test test-default test-asan bench clean
+.PHONY: all build run test test-default test-asan test-fuzz bench clean
 
 all: build
 
@@ -20,7 +20,13 @@ test-asan:
 	cmake --build --preset asan
 	ctest --preset asan
 
-test: test-default test-asan
+test-fuzz:
+	./scripts/fuzz-smoke
+
+test: test-default test-asan test-fuzz
+
+bench: build
+	./bench/run
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-fuzz

@@ -40,6 +40,8 @@ public:
     bool StartMusic(const std::string& path, std::string& error) override;
 
     // --- For the caller --------------------------------------------------
+    // Sets the fake clock; the game seeds its random source from it at start-up.
+    void SetClock(uint32_t milliseconds) { clockMicros_ = uint64_t(milliseconds) * 1000; }
     void SetKey(TKey key, bool held) { keys_[size_t(key)] = held; }
     void SetButton(bool held) { button_ = held; }
     void MoveMouse(int x, int y) { mouseX_ = x; mouseY_ = y; }

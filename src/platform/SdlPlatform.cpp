@@ -73,6 +73,8 @@ void TSdlPlatform::Present() {
     // display would run the game too fast. The pacer waits for the step's slot.
     pacer_.Wait();
     SDL_RenderPresent(renderer_);
+    keyTapped_.fill(false);
+    buttonTapped_ = false;
 }
 
 void TSdlPlatform::Clear() {
@@ -96,6 +98,8 @@ static int KeyIndex(SDL_Keycode sym) {
 void TSdlPlatform::ReleaseAll() {
     keys_.fill(false);
     button_ = false;
+    keyTapped_.fill(false);
+    buttonTapped_ = false;
 }
 
 void TSdlPlatform::PumpEvents() {
@@ -106,7 +110,10 @@ void TSdlPlatform::PumpEvents() {
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
             const int k = KeyIndex(e.key.keysym.sym);
-            if (k >= 0) keys_[size_t(k)] = e.type == SDL_KEYDOWN;
+            if (k >= 0) {
+                keys_[size_t(k)] = e.type == SDL_KEYDOWN;
+                if (e.type == SDL_KEYDOWN) keyTapped_[size_t(k)] = true;
+            }
             break;
         }
         case SDL_MOUSEMOTION:
@@ -115,7 +122,10 @@ void TSdlPlatform::PumpEvents() {
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
-            if (e.button.button == SDL_BUTTON_LEFT) button_ = e.type == SDL_MOUSEBUTTONDOWN;
+            if (e.button.button == SDL_BUTTON_LEFT) {
+                button_ = e.type == SDL_MOUSEBUTTONDOWN;
+                if (button_) buttonTapped_ = true;
+            }
             break;
         case SDL_WINDOWEVENT:
             // Another program took the focus, or gave it back: whatever was held
@@ -133,12 +143,12 @@ void TSdlPlatform::PumpEvents() {
 
 bool TSdlPlatform::KeyHeld(TKey key) {
     PumpEvents();
-    return keys_[size_t(key)];
+    return keys_[size_t(key)] || keyTapped_[size_t(key)];
 }
 
 bool TSdlPlatform::MouseButtonHeld() {
     PumpEvents();
-    return button_;
+    return button_ || buttonTapped_;
 }
 
 void TSdlPlatform::MousePosition(int& x, int& y) {

@@ -52,6 +52,10 @@ private:
 
     std::array<bool, size_t(TKey::Count)> keys_{};
     bool button_ = false;
+    // Pressed at some moment during this frame, even if already released: a
+    // tap or click shorter than a frame still counts as held in its frame.
+    std::array<bool, size_t(TKey::Count)> keyTapped_{};
+    bool buttonTapped_ = false;
     int mouseX_ = 0, mouseY_ = 0;
 
     SDL_AudioDeviceID audio_ = 0;
