@@ -372,3 +372,71 @@ TEST_F(PlayBoard, DrawingStateIsNeutralAfterEveryFrameAndParticlesFade) {
 }
 
 } // namespace
+
+namespace {
+
+// From the menu to a win: START GAME, a death, a helper, the goal.
+TEST(WholeGame, FromTheMenuThroughADeathAndAHelperToTheGoal) {
+    THeadlessGame t{"0\r\n6\r\n7\r\n8\r\n"};
+    ASSERT_TRUE(t.started) << t.error;
+    TGame& g = *t.game;
+    t.platform.MoveMouse(100, 500); // START GAME, EASY selected
+    t.platform.SetButton(true);
+    t.Frame();
+    t.platform.SetButton(false);
+    ASSERT_EQ(g.screenMode, 1);
+    ASSERT_EQ(g.lastRow, 20);
+
+    // Lay out the start's row by hand: a bomb up-left, a helper and the goal down-right.
+    const int32_t r = ScreenToRow(g, 400, 300), c = ScreenToCol(g, 400, 300);
+    for (int32_t j = c - 2; j <= c + 3; ++j) g.tiles[r][j] = kFloor;
+    for (int32_t i = 0; i <= g.lastRow; ++i)
+        for (int32_t j = 0; j <= g.lastCol; ++j)
+            if (g.tiles[i][j] == kGoal) g.tiles[i][j] = kFloor;
+    g.tiles[r][c - 1] = kBomb;
+    g.tiles[r][c + 1] = kHelper;
+    g.tiles[r][c + 2] = kGoal;
+    g.flash = 0;
+
+    // Play frames as the frame loop does, but keep the result card as the
+    // last presented picture.
+    auto play = [&](int frames) {
+        for (int f = 0; f < frames && g.screenMode == 1; ++f) {
+            PlayFrame(g, t.platform);
+            if (g.screenMode == 1) {
+                t.platform.Present();
+                t.platform.Clear();
+            }
+        }
+    };
+    t.platform.SetKey(TKey::W, true);
+    play(12);
+    EXPECT_EQ(g.lives, 2) << "died on the bomb up-left";
+    EXPECT_EQ(g.marks[r][c - 1], kExploded);
+    t.platform.SetKey(TKey::W, false);
+    play(20);
+    t.platform.SetKey(TKey::S, true);
+    bool revealed = false;
+    for (int f = 0; f < 60 && g.screenMode == 1; ++f) {
+        play(1);
+        revealed = revealed || g.reveal == 1.0f;
+    }
+    EXPECT_TRUE(revealed) << "the helper revealed the bombs";
+    ASSERT_EQ(g.screenMode, 0) << "the goal ended the game";
+    EXPECT_EQ(g.lives, 2);
+    EXPECT_EQ(g.score, 3) << "start, helper, goal";
+    EXPECT_EQ(g.highScores[0], 3);
+    EXPECT_EQ(ReadFileBytes(t.dir / "highscore.ini"), "3\r\n6\r\n7\r\n8\r\n");
+    // The card: "GAME OVER" over "SCORES: 3", black on white.
+    EXPECT_EQ(t.platform.PixelAt(10, 10), 0xFFFFFFu);
+    int black = 0;
+    for (int y = 268; y < 412; ++y)
+        for (int x = 200; x < 600; ++x) black += t.platform.PixelAt(x, y) == 0;
+    EXPECT_GT(black, 3000);
+    // The next frame is the menu again.
+    t.Frame();
+    t.Frame();
+    EXPECT_EQ(t.platform.PixelAt(2, 300), 0u);
+}
+
+} // namespace
