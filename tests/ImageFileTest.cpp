@@ -22,7 +22,7 @@ namespace {
 
 // How to write a fixture PNG. samples holds one value per sample (palette
 // index, grey level, channel value) in row-major, channel-interleaved order.
-struct TPngSpec {
+struct TPngShape {
     int width = 1, height = 1;
     int colorType = PNG_COLOR_TYPE_RGB;
     int bitDepth = 8;
@@ -51,7 +51,7 @@ void AppendToVector(png_structp png, png_bytep data, png_size_t length) {
 void FlushNothing(png_structp) {}
 
 // The libpng write calls, guarded by setjmp and free of destructors.
-bool WritePngRows(const TPngSpec* spec, png_bytep* rows, std::vector<uint8_t>* out) {
+bool WritePngRows(const TPngShape* shape, png_bytep* rows, std::vector<uint8_t>* out) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png))) {
@@ -59,48 +59,48 @@ bool WritePngRows(const TPngSpec* spec, png_bytep* rows, std::vector<uint8_t>* o
         return false;
     }
     png_set_write_fn(png, out, AppendToVector, FlushNothing);
-    png_set_IHDR(png, info, spec->width, spec->height, spec->bitDepth, spec->colorType,
-                 spec->interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, shape->width, shape->height, shape->bitDepth, shape->colorType,
+                 shape->interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
-    if (!spec->palette.empty()) png_set_PLTE(png, info, spec->palette.data(), int(spec->palette.size()));
-    if (!spec->paletteAlpha.empty()) {
-        png_set_tRNS(png, info, spec->paletteAlpha.data(), int(spec->paletteAlpha.size()), nullptr);
+    if (!shape->palette.empty()) png_set_PLTE(png, info, shape->palette.data(), int(shape->palette.size()));
+    if (!shape->paletteAlpha.empty()) {
+        png_set_tRNS(png, info, shape->paletteAlpha.data(), int(shape->paletteAlpha.size()), nullptr);
     }
-    if (spec->colourKey) png_set_tRNS(png, info, nullptr, 0, &spec->key);
+    if (shape->colourKey) png_set_tRNS(png, info, nullptr, 0, &shape->key);
     png_write_info(png, info);
-    if (spec->interlace) png_set_interlace_handling(png);
+    if (shape->interlace) png_set_interlace_handling(png);
     png_write_image(png, rows);
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return true;
 }
 
-// Encodes spec to PNG bytes, packing samples below 8 bits and storing 16-bit
+// Encodes shape to PNG bytes, packing samples below 8 bits and storing 16-bit
 // ones big-endian as the format wants.
-std::vector<uint8_t> EncodePng(const TPngSpec& spec) {
-    const int channels = ChannelsOf(spec.colorType);
-    const size_t rowBytes = (size_t(spec.width) * channels * spec.bitDepth + 7) / 8;
-    std::vector<uint8_t> raw(rowBytes * spec.height, 0);
-    EXPECT_EQ(spec.samples.size(), size_t(spec.width) * spec.height * channels);
-    for (size_t i = 0; i < spec.samples.size(); ++i) {
-        const size_t perRow = size_t(spec.width) * channels;
+std::vector<uint8_t> EncodePng(const TPngShape& shape) {
+    const int channels = ChannelsOf(shape.colorType);
+    const size_t rowBytes = (size_t(shape.width) * channels * shape.bitDepth + 7) / 8;
+    std::vector<uint8_t> raw(rowBytes * shape.height, 0);
+    EXPECT_EQ(shape.samples.size(), size_t(shape.width) * shape.height * channels);
+    for (size_t i = 0; i < shape.samples.size(); ++i) {
+        const size_t perRow = size_t(shape.width) * channels;
         uint8_t* row = raw.data() + (i / perRow) * rowBytes;
         const size_t inRow = i % perRow;
-        const unsigned v = spec.samples[i];
-        if (spec.bitDepth == 16) {
+        const unsigned v = shape.samples[i];
+        if (shape.bitDepth == 16) {
             row[inRow * 2] = uint8_t(v >> 8);
             row[inRow * 2 + 1] = uint8_t(v);
-        } else if (spec.bitDepth == 8) {
+        } else if (shape.bitDepth == 8) {
             row[inRow] = uint8_t(v);
         } else {
-            const size_t bit = inRow * spec.bitDepth;
-            row[bit / 8] |= uint8_t(v << (8 - spec.bitDepth - bit % 8));
+            const size_t bit = inRow * shape.bitDepth;
+            row[bit / 8] |= uint8_t(v << (8 - shape.bitDepth - bit % 8));
         }
     }
-    std::vector<png_bytep> rows(spec.height);
-    for (int y = 0; y < spec.height; ++y) rows[y] = raw.data() + y * rowBytes;
+    std::vector<png_bytep> rows(shape.height);
+    for (int y = 0; y < shape.height; ++y) rows[y] = raw.data() + y * rowBytes;
     std::vector<uint8_t> out;
-    EXPECT_TRUE(WritePngRows(&spec, rows.data(), &out));
+    EXPECT_TRUE(WritePngRows(&shape, rows.data(), &out));
     return out;
 }
 
@@ -114,12 +114,12 @@ std::vector<int> PixelAt(const TPixels& image, int x, int y) {
 }
 
 // An RGB 8-bit image from RGB triples.
-TPngSpec RgbImage(int width, int height, std::vector<unsigned> samples) {
-    TPngSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.samples = std::move(samples);
-    return spec;
+TPngShape RgbImage(int width, int height, std::vector<unsigned> samples) {
+    TPngShape shape;
+    shape.width = width;
+    shape.height = height;
+    shape.samples = std::move(samples);
+    return shape;
 }
 
 TPixels MustDecode(const std::vector<uint8_t>& png) {
@@ -133,7 +133,7 @@ TPixels MustDecode(const std::vector<uint8_t>& png) {
 
 struct TFormatCase {
     const char* name;
-    TPngSpec spec;
+    TPngShape shape;
     std::vector<int> rgba; // expected, row-major
 };
 
@@ -151,25 +151,25 @@ png_color_16 RgbKey(int r, int g, int b) {
     return key;
 }
 
-TPngSpec Spec(int colorType, int bitDepth, int width, std::vector<unsigned> samples) {
-    TPngSpec spec;
-    spec.colorType = colorType;
-    spec.bitDepth = bitDepth;
-    spec.width = width;
-    spec.samples = std::move(samples);
-    return spec;
+TPngShape Spec(int colorType, int bitDepth, int width, std::vector<unsigned> samples) {
+    TPngShape shape;
+    shape.colorType = colorType;
+    shape.bitDepth = bitDepth;
+    shape.width = width;
+    shape.samples = std::move(samples);
+    return shape;
 }
 
-TPngSpec WithPalette(TPngSpec spec, std::vector<png_color> palette, std::vector<uint8_t> alpha = {}) {
-    spec.palette = std::move(palette);
-    spec.paletteAlpha = std::move(alpha);
-    return spec;
+TPngShape WithPalette(TPngShape shape, std::vector<png_color> palette, std::vector<uint8_t> alpha = {}) {
+    shape.palette = std::move(palette);
+    shape.paletteAlpha = std::move(alpha);
+    return shape;
 }
 
-TPngSpec WithKey(TPngSpec spec, png_color_16 key) {
-    spec.colourKey = true;
-    spec.key = key;
-    return spec;
+TPngShape WithKey(TPngShape shape, png_color_16 key) {
+    shape.colourKey = true;
+    shape.key = key;
+    return shape;
 }
 
 const std::vector<png_color> kPalette = {{10, 20, 30}, {200, 100, 50}, {0, 0, 0}};
@@ -227,9 +227,9 @@ class PngFormat : public testing::TestWithParam<TFormatCase> {};
 
 TEST_P(PngFormat, DecodesToExpectedRgba) {
     const TFormatCase& c = GetParam();
-    const TPixels image = MustDecode(EncodePng(c.spec));
-    EXPECT_EQ(image.width, c.spec.width);
-    EXPECT_EQ(image.height, c.spec.height);
+    const TPixels image = MustDecode(EncodePng(c.shape));
+    EXPECT_EQ(image.width, c.shape.width);
+    EXPECT_EQ(image.height, c.shape.height);
     EXPECT_EQ(AsInts(image.rgba), c.rgba);
 }
 
@@ -251,9 +251,9 @@ TEST(PngDecode, InterlacedMatchesPlainImage) {
             expected.push_back(255);
         }
     }
-    TPngSpec spec = RgbImage(w, h, samples);
-    spec.interlace = true;
-    const std::vector<uint8_t> png = EncodePng(spec);
+    TPngShape shape = RgbImage(w, h, samples);
+    shape.interlace = true;
+    const std::vector<uint8_t> png = EncodePng(shape);
     ASSERT_GT(png.size(), 28u);
     ASSERT_EQ(png[28], 1) << "fixture is not interlaced";
     const TPixels image = MustDecode(png);
@@ -393,9 +393,9 @@ TEST(PngDecode, EveryCutOfAValidFileIsAnError) {
     // Interlaced, so the cuts land in several passes' worth of data too.
     std::vector<unsigned> samples;
     for (int i = 0; i < 6 * 5; ++i) samples.insert(samples.end(), {unsigned(i * 8 + 1), 40, unsigned(250 - i)});
-    TPngSpec spec = RgbImage(6, 5, samples);
-    spec.interlace = true;
-    const std::vector<uint8_t> png = EncodePng(spec);
+    TPngShape shape = RgbImage(6, 5, samples);
+    shape.interlace = true;
+    const std::vector<uint8_t> png = EncodePng(shape);
     for (size_t cut = 0; cut < png.size(); ++cut) {
         SCOPED_TRACE("cut at " + std::to_string(cut) + " of " + std::to_string(png.size()));
         // Copied so that reading past the cut is caught by the sanitizers.

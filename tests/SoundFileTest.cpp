@@ -199,29 +199,62 @@ TEST(OggDecode, BadBytesGiveErrors) {
     }
 }
 
+// Offsets just past each Ogg page of a well-formed file.
+std::vector<size_t> PageEnds(const std::vector<uint8_t>& ogg) {
+    std::vector<size_t> ends;
+    size_t at = 0;
+    while (at + 27 <= ogg.size()) {
+        const size_t segments = ogg[at + 26];
+        size_t body = 0;
+        for (size_t i = 0; i < segments; ++i) body += ogg[at + 27 + i];
+        at += 27 + segments + body;
+        ends.push_back(at);
+    }
+    return ends;
+}
+
 TEST(OggDecode, CutFileDecodesShorterOrFails) {
-    const int frames = 11025;
+    const int frames = 22050;
     const std::vector<uint8_t> ogg = EncodeOgg(22050, {{440, 0.5}}, frames);
-    // Cuts inside the headers, in the sound, and one byte short of the end.
-    const size_t cuts[] = {1, 30, 200, ogg.size() / 3, ogg.size() / 2, ogg.size() - 100, ogg.size() - 1};
-    bool someDecoded = false;
-    for (size_t cut : cuts) {
-        SCOPED_TRACE("cut at " + std::to_string(cut) + " of " + std::to_string(ogg.size()));
+    const std::vector<size_t> pages = PageEnds(ogg);
+    ASSERT_GT(pages.size(), 6u);
+    ASSERT_EQ(pages.back(), ogg.size());
+    const size_t headersEnd = pages[1]; // identification, then comments and codebooks
+    const size_t midPage = pages[pages.size() / 2];
+
+    struct TCut {
+        size_t at;
+        const char* expected; // error, or "" for a shorter decode, or nullptr for either
+    };
+    const TCut cuts[] = {
+        {1, "not an Ogg Vorbis file"},
+        {30, "not an Ogg Vorbis file"},
+        {pages[0], "not an Ogg Vorbis file"},
+        {headersEnd - 10, "not an Ogg Vorbis file"},
+        {headersEnd, "no sound in file"},
+        {midPage, ""},
+        {midPage + 20, nullptr},
+        {ogg.size() - 1, nullptr},
+    };
+    for (const TCut& cut : cuts) {
+        SCOPED_TRACE("cut at " + std::to_string(cut.at) + " of " + std::to_string(ogg.size()));
         // Copied so that reading past the cut is caught by the sanitizers.
-        const std::vector<uint8_t> part = Prefix(ogg, cut);
+        const std::vector<uint8_t> part = Prefix(ogg, cut.at);
         TPcm pcm;
         std::string error;
-        if (DecodeOgg(part.data(), part.size(), pcm, error)) {
-            someDecoded = true;
-            EXPECT_FALSE(pcm.samples.empty());
+        const bool ok = DecodeOgg(part.data(), part.size(), pcm, error);
+        if (cut.expected != nullptr) {
+            EXPECT_EQ(ok, *cut.expected == 0);
+            EXPECT_EQ(error, cut.expected);
+        }
+        if (ok) {
+            EXPECT_GT(pcm.samples.size(), 0u);
             EXPECT_LT(pcm.samples.size(), size_t(frames));
         } else {
             EXPECT_FALSE(error.empty());
             EXPECT_TRUE(pcm.samples.empty());
         }
     }
-    // The half file still holds complete pages of sound.
-    EXPECT_TRUE(someDecoded);
 }
 
 TEST(OggFile, LoadsAndReportsFileProblems) {
