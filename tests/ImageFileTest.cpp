@@ -151,7 +151,7 @@ png_color_16 RgbKey(int r, int g, int b) {
     return key;
 }
 
-TPngShape Spec(int colorType, int bitDepth, int width, std::vector<unsigned> samples) {
+TPngShape Shape(int colorType, int bitDepth, int width, std::vector<unsigned> samples) {
     TPngShape shape;
     shape.colorType = colorType;
     shape.bitDepth = bitDepth;
@@ -177,46 +177,46 @@ const std::vector<png_color> kPalette = {{10, 20, 30}, {200, 100, 50}, {0, 0, 0}
 std::vector<TFormatCase> FormatCases() {
     return {
         // No tRNS: black palette entries are colour-keyed like any opaque image.
-        {"Palette", WithPalette(Spec(PNG_COLOR_TYPE_PALETTE, 8, 3, {0, 2, 1}), kPalette),
+        {"Palette", WithPalette(Shape(PNG_COLOR_TYPE_PALETTE, 8, 3, {0, 2, 1}), kPalette),
          {10, 20, 30, 255, 105, 60, 40, 0, 200, 100, 50, 255}},
         // Entry 2 has no tRNS value and so is opaque, black included.
-        {"PaletteTrns", WithPalette(Spec(PNG_COLOR_TYPE_PALETTE, 8, 3, {0, 1, 2}), kPalette, {0, 128}),
+        {"PaletteTrns", WithPalette(Shape(PNG_COLOR_TYPE_PALETTE, 8, 3, {0, 1, 2}), kPalette, {0, 128}),
          {10, 20, 30, 0, 200, 100, 50, 128, 0, 0, 0, 255}},
-        {"Palette4Bit", WithPalette(Spec(PNG_COLOR_TYPE_PALETTE, 4, 3, {1, 0, 1}), kPalette),
+        {"Palette4Bit", WithPalette(Shape(PNG_COLOR_TYPE_PALETTE, 4, 3, {1, 0, 1}), kPalette),
          {200, 100, 50, 255, 10, 20, 30, 255, 200, 100, 50, 255}},
-        {"Grey1", Spec(PNG_COLOR_TYPE_GRAY, 1, 3, {1, 0, 1}),
+        {"Grey1", Shape(PNG_COLOR_TYPE_GRAY, 1, 3, {1, 0, 1}),
          {255, 255, 255, 255, 255, 255, 255, 0, 255, 255, 255, 255}},
-        {"Grey2", Spec(PNG_COLOR_TYPE_GRAY, 2, 3, {1, 2, 3}),
+        {"Grey2", Shape(PNG_COLOR_TYPE_GRAY, 2, 3, {1, 2, 3}),
          {85, 85, 85, 255, 170, 170, 170, 255, 255, 255, 255, 255}},
-        {"Grey4", Spec(PNG_COLOR_TYPE_GRAY, 4, 3, {1, 8, 15}),
+        {"Grey4", Shape(PNG_COLOR_TYPE_GRAY, 4, 3, {1, 8, 15}),
          {17, 17, 17, 255, 136, 136, 136, 255, 255, 255, 255, 255}},
-        {"Grey8", Spec(PNG_COLOR_TYPE_GRAY, 8, 3, {1, 128, 255}),
+        {"Grey8", Shape(PNG_COLOR_TYPE_GRAY, 8, 3, {1, 128, 255}),
          {1, 1, 1, 255, 128, 128, 128, 255, 255, 255, 255, 255}},
         // High byte kept: 0x0180 gives 1, where rounding would give 2.
-        {"Grey16", Spec(PNG_COLOR_TYPE_GRAY, 16, 3, {0x12FF, 0x0180, 0xFF00}),
+        {"Grey16", Shape(PNG_COLOR_TYPE_GRAY, 16, 3, {0x12FF, 0x0180, 0xFF00}),
          {0x12, 0x12, 0x12, 255, 1, 1, 1, 255, 255, 255, 255, 255}},
         // With tRNS the image has alpha, so its black stays opaque.
-        {"GreyTrns8", WithKey(Spec(PNG_COLOR_TYPE_GRAY, 8, 3, {100, 0, 200}), GreyKey(100)),
+        {"GreyTrns8", WithKey(Shape(PNG_COLOR_TYPE_GRAY, 8, 3, {100, 0, 200}), GreyKey(100)),
          {100, 100, 100, 0, 0, 0, 0, 255, 200, 200, 200, 255}},
-        {"GreyTrns4", WithKey(Spec(PNG_COLOR_TYPE_GRAY, 4, 3, {5, 0, 15}), GreyKey(5)),
+        {"GreyTrns4", WithKey(Shape(PNG_COLOR_TYPE_GRAY, 4, 3, {5, 0, 15}), GreyKey(5)),
          {85, 85, 85, 0, 0, 0, 0, 255, 255, 255, 255, 255}},
-        {"GreyAlpha8", Spec(PNG_COLOR_TYPE_GRAY_ALPHA, 8, 3, {50, 0, 0, 255, 200, 77}),
+        {"GreyAlpha8", Shape(PNG_COLOR_TYPE_GRAY_ALPHA, 8, 3, {50, 0, 0, 255, 200, 77}),
          {50, 50, 50, 0, 0, 0, 0, 255, 200, 200, 200, 77}},
-        {"GreyAlpha16", Spec(PNG_COLOR_TYPE_GRAY_ALPHA, 16, 1, {0x40FF, 0x7F80}), {0x40, 0x40, 0x40, 0x7F}},
-        {"Rgb8", Spec(PNG_COLOR_TYPE_RGB, 8, 3, {1, 2, 3, 250, 128, 7, 0, 0, 9}),
+        {"GreyAlpha16", Shape(PNG_COLOR_TYPE_GRAY_ALPHA, 16, 1, {0x40FF, 0x7F80}), {0x40, 0x40, 0x40, 0x7F}},
+        {"Rgb8", Shape(PNG_COLOR_TYPE_RGB, 8, 3, {1, 2, 3, 250, 128, 7, 0, 0, 9}),
          {1, 2, 3, 255, 250, 128, 7, 255, 0, 0, 9, 255}},
-        {"Rgb16", Spec(PNG_COLOR_TYPE_RGB, 16, 2, {0x12FF, 0x3400, 0xAB80, 0x0001, 0x0100, 0xFFFF}),
+        {"Rgb16", Shape(PNG_COLOR_TYPE_RGB, 16, 2, {0x12FF, 0x3400, 0xAB80, 0x0001, 0x0100, 0xFFFF}),
          {0x12, 0x34, 0xAB, 255, 0, 1, 255, 255}},
-        {"RgbTrns8", WithKey(Spec(PNG_COLOR_TYPE_RGB, 8, 3, {10, 20, 30, 0, 0, 0, 10, 20, 31}), RgbKey(10, 20, 30)),
+        {"RgbTrns8", WithKey(Shape(PNG_COLOR_TYPE_RGB, 8, 3, {10, 20, 30, 0, 0, 0, 10, 20, 31}), RgbKey(10, 20, 30)),
          {10, 20, 30, 0, 0, 0, 0, 255, 10, 20, 31, 255}},
         // The key is compared on all 16 bits, before the low byte is dropped.
         {"RgbTrns16",
-         WithKey(Spec(PNG_COLOR_TYPE_RGB, 16, 2, {0x1234, 0x5678, 0x9ABC, 0x1299, 0x5678, 0x9ABC}),
+         WithKey(Shape(PNG_COLOR_TYPE_RGB, 16, 2, {0x1234, 0x5678, 0x9ABC, 0x1299, 0x5678, 0x9ABC}),
                  RgbKey(0x1234, 0x5678, 0x9ABC)),
          {0x12, 0x56, 0x9A, 0, 0x12, 0x56, 0x9A, 255}},
-        {"Rgba8", Spec(PNG_COLOR_TYPE_RGB_ALPHA, 8, 3, {1, 2, 3, 4, 0, 0, 0, 255, 0, 0, 0, 0}),
+        {"Rgba8", Shape(PNG_COLOR_TYPE_RGB_ALPHA, 8, 3, {1, 2, 3, 4, 0, 0, 0, 255, 0, 0, 0, 0}),
          {1, 2, 3, 4, 0, 0, 0, 255, 0, 0, 0, 0}},
-        {"Rgba16", Spec(PNG_COLOR_TYPE_RGB_ALPHA, 16, 1, {0x12FF, 0x3400, 0xAB80, 0x8001}), {0x12, 0x34, 0xAB, 0x80}},
+        {"Rgba16", Shape(PNG_COLOR_TYPE_RGB_ALPHA, 16, 1, {0x12FF, 0x3400, 0xAB80, 0x8001}), {0x12, 0x34, 0xAB, 0x80}},
     };
 }
 
