@@ -1,5 +1,6 @@
 #include "platform/SdlPlatform.h"
 
+#include <cstdlib>
 #include <cstring>
 
 TSdlPlatform::TSdlPlatform() {
@@ -8,6 +9,13 @@ TSdlPlatform::TSdlPlatform() {
     // so the game can still be stopped from a terminal or a session manager.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    // A desktop window or nothing: without a desktop SDL would fall back to
+    // drawing on the bare console or into an invisible surface, and the game
+    // would run where nobody can see or stop it. SDL_VIDEODRIVER still wins.
+    // (Wayland is only tried where a compositor is announced, so that its
+    // library prints nothing on a machine without one.)
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, std::getenv("WAYLAND_DISPLAY") ? "x11,wayland" : "x11",
+                            SDL_HINT_DEFAULT);
 }
 
 TSdlPlatform::~TSdlPlatform() { Close(); }
@@ -20,6 +28,11 @@ void TSdlPlatform::SetTitle(const std::string& title) {
 bool TSdlPlatform::OpenWindow(int width, int height, std::string& error) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         error = SDL_GetError();
+        const char* display = std::getenv("DISPLAY");
+        if (!display && !std::getenv("WAYLAND_DISPLAY"))
+            error = "no display to show it on (DISPLAY is not set)";
+        else if (display)
+            error = std::string("display ") + display + " cannot be reached (" + error + ")";
         return false;
     }
     videoUp_ = true;
