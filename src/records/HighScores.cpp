@@ -1,15 +1,29 @@
 #include "records/HighScores.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "game/Game.h"
 #include "platform/Files.h"
 
 namespace {
 
-// Name of the file, in the folder the game runs from.
-constexpr const char* kHighScoreFile = "highscore.ini";
+// Set by tests to play a system-wide install as root; see the header.
+bool gFolderReportedUnwritable = false;
+
+// An environment value that names a folder: set and absolute. Copied into
+// folder without trailing '/' so joined paths read cleanly ("/" gives "").
+bool UsableFolder(const char* value, std::string& folder) {
+    if (value == nullptr || value[0] != '/') return false;
+    folder = value;
+    while (!folder.empty() && folder.back() == '/') folder.pop_back();
+    return true;
+}
 
 // Number of lines (modes) in the file.
 constexpr size_t kModeCount = 4;
@@ -155,15 +169,68 @@ bool WriteHighScoreFile(const std::string& path, const std::array<int32_t, 4>& v
     return WriteFileAtomically(path, FormatHighScores(values), error);
 }
 
+std::string PerUserHighScorePath(const char* xdgDataHome, const char* home) {
+    std::string folder;
+    if (UsableFolder(xdgDataHome, folder)) return folder + "/zep/" + kHighScoreFileName;
+    if (UsableFolder(home, folder)) return folder + "/.local/share/zep/" + kHighScoreFileName;
+    return {};
+}
+
+std::string PickHighScorePath(const TScorePlace& place, TScoreUse use) {
+    if (place.folderWritable) return kHighScoreFileName;
+    const std::string perUser = PerUserHighScorePath(place.xdgDataHome, place.home);
+    if (perUser.empty()) return kHighScoreFileName;
+    if (use == TScoreUse::Load && !place.perUserFileExists) return kHighScoreFileName;
+    return perUser;
+}
+
+TScorePlace ObserveScorePlace() {
+    TScorePlace place;
+    place.folderWritable = !gFolderReportedUnwritable && access(".", W_OK) == 0;
+    place.xdgDataHome = std::getenv("XDG_DATA_HOME");
+    place.home = std::getenv("HOME");
+    const std::string perUser = PerUserHighScorePath(place.xdgDataHome, place.home);
+    struct stat info {};
+    place.perUserFileExists = !perUser.empty() && stat(perUser.c_str(), &info) == 0;
+    return place;
+}
+
+void ReportFolderUnwritableForTesting(bool unwritable) {
+    gFolderReportedUnwritable = unwritable;
+}
+
+bool MakeParentFolders(const std::string& path, std::string& error) {
+    const size_t last = path.rfind('/');
+    if (last == std::string::npos || last == 0) return true; // the current folder or "/"
+    const std::string parent = path.substr(0, last);
+    // Every prefix ending before a '/', then the parent itself.
+    for (size_t end = parent.find('/', 1);; end = parent.find('/', end + 1)) {
+        const std::string folder = parent.substr(0, end);
+        if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+            error = "cannot create the folder " + folder + ": " + std::strerror(errno);
+            return false;
+        }
+        if (end == std::string::npos) break;
+    }
+    struct stat info {};
+    if (stat(parent.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        error = parent + " is not a folder";
+        return false;
+    }
+    return true;
+}
+
 void LoadHighScores(TGame& game) {
+    const std::string path = PickHighScorePath(ObserveScorePlace(), TScoreUse::Load);
     std::string error;
     int errorCode = 0;
-    if (!ReadScores(kHighScoreFile, game.highScores, error, errorCode) && errorCode != ENOENT)
-        std::fprintf(stderr, "zep: %s: %s; starting with no best scores\n", kHighScoreFile, error.c_str());
+    if (!ReadScores(path, game.highScores, error, errorCode) && errorCode != ENOENT)
+        std::fprintf(stderr, "zep: %s: %s; starting with no best scores\n", path.c_str(), error.c_str());
 }
 
 void SaveHighScores(TGame& game) {
+    const std::string path = PickHighScorePath(ObserveScorePlace(), TScoreUse::Save);
     std::string error;
-    if (!WriteHighScoreFile(kHighScoreFile, game.highScores, error))
-        std::fprintf(stderr, "zep: %s: cannot save best scores: %s\n", kHighScoreFile, error.c_str());
+    if (!MakeParentFolders(path, error) || !WriteHighScoreFile(path, game.highScores, error))
+        std::fprintf(stderr, "zep: %s: cannot save best scores: %s\n", path.c_str(), error.c_str());
 }
