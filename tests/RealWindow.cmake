@@ -20,9 +20,9 @@ target_link_libraries(zep-close-request PRIVATE X11::X11)
 add_executable(zep-focus-window realwindow/focus-window.c)
 target_link_libraries(zep-focus-window PRIVATE X11::X11)
 
-# Counts the frames the game presents; for realwindow/measure-pacing.sh,
+# Counts the steps the game makes; for realwindow/measure-pacing.sh,
 # which is run by hand, not by ctest.
-add_library(zep-count-presents SHARED realwindow/count-presents.c)
+add_library(zep-count-presents SHARED realwindow/count-steps.c)
 target_link_libraries(zep-count-presents PRIVATE ${CMAKE_DL_LIBS})
 
 set(ZEP_RW_SCRIPTS ${CMAKE_CURRENT_SOURCE_DIR}/realwindow)

@@ -23,6 +23,7 @@ struct TDrawState {
     double alpha = 1.0;            // clamped to 0..1; at 0 or below nothing shows
     double scaleX = 1.0, scaleY = 1.0;
 
+    bool operator==(const TDrawState&) const = default;
     bool IsNeutral() const {
         return r == 255 && g == 255 && b == 255 && alpha == 1.0 && scaleX == 1.0 && scaleY == 1.0;
     }

@@ -73,11 +73,34 @@ TImageId TSdlPlatform::LoadImage(const std::string& path, std::string& error) {
     return canvas_.LoadImage(path, error);
 }
 void TSdlPlatform::SetAnchor(TImageId image, int x, int y) { canvas_.SetAnchor(image, x, y); }
-void TSdlPlatform::DrawImage(TImageId image, double x, double y) { canvas_.DrawImage(DrawState(), image, x, y); }
-void TSdlPlatform::DrawText(double x, double y, const std::string& text) { canvas_.DrawText(DrawState(), x, y, text); }
-void TSdlPlatform::FillRect(double x, double y, double w, double h) { canvas_.FillRect(DrawState(), x, y, w, h); }
+void TSdlPlatform::Record(TDrawCommand command) {
+    command.state = DrawState();
+    frame_.push_back(std::move(command));
+}
+
+void TSdlPlatform::DrawImage(TImageId image, double x, double y) {
+    Record({TDrawCommand::TKind::Image, {}, image, x, y, 0, 0, {}});
+}
+void TSdlPlatform::DrawText(double x, double y, const std::string& text) {
+    Record({TDrawCommand::TKind::Text, {}, 0, x, y, 0, 0, text});
+}
+void TSdlPlatform::FillRect(double x, double y, double w, double h) {
+    Record({TDrawCommand::TKind::Rect, {}, 0, x, y, w, h, {}});
+}
 void TSdlPlatform::FillEllipse(double x, double y, double w, double h) {
-    canvas_.FillEllipse(DrawState(), x, y, w, h);
+    Record({TDrawCommand::TKind::Ellipse, {}, 0, x, y, w, h, {}});
+}
+
+void TSdlPlatform::Replay() {
+    canvas_.Clear();
+    for (const TDrawCommand& c : frame_) {
+        switch (c.kind) {
+        case TDrawCommand::TKind::Image: canvas_.DrawImage(c.state, c.image, c.x, c.y); break;
+        case TDrawCommand::TKind::Text: canvas_.DrawText(c.state, c.x, c.y, c.text); break;
+        case TDrawCommand::TKind::Rect: canvas_.FillRect(c.state, c.x, c.y, c.w, c.h); break;
+        case TDrawCommand::TKind::Ellipse: canvas_.FillEllipse(c.state, c.x, c.y, c.w, c.h); break;
+        }
+    }
 }
 
 void TSdlPlatform::Present() {
@@ -85,14 +108,19 @@ void TSdlPlatform::Present() {
     // Vsync alone does not hold 60 steps a second: Xvfb has none, and a 144 Hz
     // display would run the game too fast. The pacer waits for the step's slot.
     pacer_.Wait();
-    SDL_RenderPresent(renderer_);
+    if (stale_ || frame_ != shown_) {
+        Replay();
+        SDL_RenderPresent(renderer_);
+        shown_ = frame_;
+        stale_ = false;
+    }
     keyTapped_.fill(false);
     buttonTapped_ = false;
 }
 
-void TSdlPlatform::Clear() {
-    if (renderer_) canvas_.Clear();
-}
+// Every frame is drawn from a cleared buffer: what the frame holds is the
+// list of draw calls made since.
+void TSdlPlatform::Clear() { frame_.clear(); }
 
 static int KeyIndex(SDL_Keycode sym) {
     // Keycodes name the letter the active layout produces, so on a French
@@ -145,6 +173,10 @@ void TSdlPlatform::PumpEvents() {
             // reads as released until it is pressed anew.
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST || e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
                 ReleaseAll();
+            // Uncovered or shown again: the window system may have lost the picture.
+            if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SHOWN ||
+                e.window.event == SDL_WINDOWEVENT_RESTORED)
+                stale_ = true;
             break;
         default:
             // SDL_QUIT (close box, window manager) is deliberately ignored: only

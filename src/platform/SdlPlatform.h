@@ -39,6 +39,18 @@ public:
     bool StartMusic(const std::string& path, std::string& error) override;
 
 private:
+    // One draw call of the frame being built, with the state it was made in.
+    struct TDrawCommand {
+        enum class TKind : uint8_t { Image, Text, Rect, Ellipse } kind = TKind::Rect;
+        TDrawState state;
+        TImageId image = 0;
+        double x = 0, y = 0, w = 0, h = 0;
+        std::string text;
+        bool operator==(const TDrawCommand&) const = default;
+    };
+
+    void Record(TDrawCommand command);
+    void Replay();
     void PumpEvents();
     void ReleaseAll();
     static void FillAudio(void* self, Uint8* stream, int length);
@@ -49,6 +61,11 @@ private:
     TSdlCanvas canvas_;
     TPacer pacer_;
     bool videoUp_ = false;
+    // Draw calls since the last clear, and those of the picture on screen. A
+    // frame identical to the one shown is neither drawn nor presented again:
+    // the idle menu then costs next to nothing.
+    std::vector<TDrawCommand> frame_, shown_;
+    bool stale_ = true; // the window needs drawing whatever the frame holds
 
     std::array<bool, size_t(TKey::Count)> keys_{};
     bool button_ = false;

@@ -1,10 +1,13 @@
-/* Counts the frames a program shows: loaded with LD_PRELOAD, it stands in
- * for SDL_RenderPresent, passes each call on to SDL and counts it. On
- * SIGUSR1 (at the next frame) and at exit it appends one line to the file
+/* Counts the steps the game makes: loaded with LD_PRELOAD, it stands in for
+ * clock_nanosleep, which the game's pacer calls exactly once a step with an
+ * absolute deadline on the steady clock (even when the step is already due),
+ * and passes each call on. (Presents are no measure: the game skips the
+ * present of a frame identical to the one on screen, as in the idle menu.)
+ * On SIGUSR1 (at the next step) and at exit it appends one line to the file
  * named by ZEP_PRESENT_COUNT_FILE:
  *   presents=N monotonic=SECONDS cpu=SECONDS
- * (frames so far, the steady clock, the process's CPU time), so that two
- * lines give the frames per second and the CPU share between them. */
+ * (steps so far, the steady clock, the process's CPU time), so that two
+ * lines give the steps per second and the CPU share between them. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <signal.h>
@@ -12,11 +15,10 @@
 #include <stdlib.h>
 #include <time.h>
 
-typedef struct SDL_Renderer SDL_Renderer;
-typedef void (*TPresent)(SDL_Renderer*);
+typedef int (*TSleep)(clockid_t, int, const struct timespec*, struct timespec*);
 
-static TPresent realPresent;              /* SDL's own function */
-static unsigned long presents;            /* calls so far */
+static TSleep realSleep;                  /* the C library's own function */
+static unsigned long presents;            /* steps so far */
 static volatile sig_atomic_t reportAsked; /* set by SIGUSR1, served at the next frame */
 
 /* Seconds of clock `clock` as a double. */
@@ -37,14 +39,16 @@ static void WriteReport(void) {
     fclose(file);
 }
 
-void SDL_RenderPresent(SDL_Renderer* renderer) {
-    if (!realPresent) realPresent = (TPresent)dlsym(RTLD_NEXT, "SDL_RenderPresent");
-    if (realPresent) realPresent(renderer);
-    ++presents;
-    if (reportAsked) {
-        reportAsked = 0;
-        WriteReport();
+int clock_nanosleep(clockid_t clock, int flags, const struct timespec* request, struct timespec* remain) {
+    if (!realSleep) realSleep = (TSleep)dlsym(RTLD_NEXT, "clock_nanosleep");
+    if (clock == CLOCK_MONOTONIC && flags == TIMER_ABSTIME) {
+        ++presents;
+        if (reportAsked) {
+            reportAsked = 0;
+            WriteReport();
+        }
     }
+    return realSleep ? realSleep(clock, flags, request, remain) : 0;
 }
 
 /* Only raises a flag: the file is written from the game's own thread. */
