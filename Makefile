@@ -21,7 +21,7 @@ test-asan:
 	ctest --preset asan
 
 test-fuzz:
-	./scripts/fuzz-smoke
+	./scripts/fuzz-smoke 20
 
 test: test-default test-asan test-fuzz
 

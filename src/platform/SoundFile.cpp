@@ -18,6 +18,11 @@ constexpr long kMinRate = 8000, kMaxRate = 192000;
 // The game's music loops; anything longer than this is not music for it and
 // would cost hundreds of megabytes once decoded.
 constexpr int64_t kMaxSeconds = 20 * 60;
+// The whole piece is held in memory decoded, so its size is capped too: 20
+// minutes of 48 kHz stereo (230 MB). Without it, 20 minutes at 192 kHz would
+// be 920 MB, and a file of near-silent packets reaches that from a few
+// hundred kilobytes.
+constexpr size_t kMaxSamples = size_t(kMaxSeconds) * 48000 * 2;
 // Largest up-front reservation, so a lying length field cannot make us
 // allocate much before any sound has actually been decoded.
 constexpr size_t kMaxReserveSamples = 8u * 1024u * 1024u;
@@ -94,7 +99,7 @@ bool DecodeStream(OggVorbis_File& file, size_t inputBytes, TPcm& out, std::strin
     if (!CheckFormat(file, rate, channels, error)) return false;
     const int64_t maxFrames = kMaxSeconds * rate;
     const ogg_int64_t total = ov_pcm_total(&file, -1); // negative when unknown
-    if (total > maxFrames) {
+    if (total > maxFrames || (total > 0 && uint64_t(total) * uint64_t(channels) > kMaxSamples)) {
         error = "music too long";
         return false;
     }
@@ -135,7 +140,8 @@ bool DecodeStream(OggVorbis_File& file, size_t inputBytes, TPcm& out, std::strin
             currentLink = link;
         }
         const size_t count = size_t(got) / 2;
-        if (int64_t((pcm.samples.size() + count) / size_t(channels)) > maxFrames) {
+        if (int64_t((pcm.samples.size() + count) / size_t(channels)) > maxFrames ||
+            pcm.samples.size() + count > kMaxSamples) {
             error = "music too long";
             return false;
         }
