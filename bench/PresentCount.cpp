@@ -4,8 +4,9 @@
 // with no signal and no help from the game.
 //
 // Steps: the game's pacer sleeps once a step, even when the step is already
-// due, with clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME); each such call
-// is one step. Presents are no measure of steps (the game skips presenting a
+// due, with clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME), on the main
+// thread; each such call there is one step (SDL's and the GL driver's own
+// threads sleep too, and are not counted). Presents are no measure of steps (the game skips presenting a
 // frame identical to the one on screen), but the first one marks the end of
 // start-up.
 //
@@ -19,6 +20,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -67,7 +69,8 @@ extern "C" int clock_nanosleep(clockid_t clock, int flags, const timespec* reque
     if (!realSleep) realSleep = reinterpret_cast<TSleep>(dlsym(RTLD_NEXT, "clock_nanosleep"));
     const int result = realSleep ? realSleep(clock, flags, request, remain) : 0;
     // The pacer repeats the call after a signal; only a finished sleep is a step.
-    if (counters && clock == CLOCK_MONOTONIC && flags == TIMER_ABSTIME && result == 0) {
+    if (counters && clock == CLOCK_MONOTONIC && flags == TIMER_ABSTIME && result == 0 &&
+        syscall(SYS_gettid) == getpid()) {
         counters[3] = Now();
         std::atomic_thread_fence(std::memory_order_release);
         counters[0] = counters[0] + 1;

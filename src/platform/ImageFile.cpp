@@ -28,6 +28,9 @@ constexpr uint64_t kMaxImagePixels = 16u * 1024u * 1024u;
 constexpr size_t kMaxFileBytes = 64u * 1024u * 1024u;
 
 constexpr size_t kPngSignatureBytes = 8;
+// Largest ancillary chunk (text, colour profile, ...) libpng may hold, after
+// decompression: libpng's own suggested limit.
+constexpr png_alloc_size_t kMaxChunkBytes = 8u * 1000u * 1000u;
 
 // What a setjmp-guarded step ended with.
 enum class TPngStep { Ok, Failed, NoPixels, TooLarge, BadFormat };
@@ -107,6 +110,10 @@ TPngStep ReadPngHeader(TPngJob* job) {
     png_infop info = job->info;
     png_set_read_fn(png, job, ReadPngBytes);
     png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+    // libpng allocates an ancillary chunk whole, at the size its length field
+    // claims (up to 2 GB), before reading it; Debian's libpng sets no cap, so
+    // a 40-byte file could ask for gigabytes. The game uses none of them.
+    png_set_chunk_malloc_max(png, kMaxChunkBytes);
     png_read_info(png, info);
 
     png_uint_32 width = 0, height = 0;
