@@ -15,8 +15,10 @@
 //   [0] steps so far          [1] time of the first present
 //   [2] time this library was loaded
 //   [3] time the latest step's sleep ended   [4] presents so far
+//   [5] the step count [0] is about to take (equal to [0] when [3] matches it)
 // Two readings of [0] and [3] give the steps per second between two steps,
-// exact whatever the moment of reading.
+// exact whatever the moment of reading; a reading with [5] != [0] caught a
+// step half-written, and is taken again.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -71,9 +73,12 @@ extern "C" int clock_nanosleep(clockid_t clock, int flags, const timespec* reque
     // The pacer repeats the call after a signal; only a finished sleep is a step.
     if (counters && clock == CLOCK_MONOTONIC && flags == TIMER_ABSTIME && result == 0 &&
         syscall(SYS_gettid) == getpid()) {
+        const uint64_t steps = counters[0] + 1;
+        counters[5] = steps;
+        std::atomic_thread_fence(std::memory_order_release);
         counters[3] = Now();
         std::atomic_thread_fence(std::memory_order_release);
-        counters[0] = counters[0] + 1;
+        counters[0] = steps;
     }
     return result;
 }

@@ -220,6 +220,15 @@ int main(int argc, char** argv) {
             continue;
         }
         ok = WriteFile(root / "png" / (std::string(seed.name) + ".png"), bytes) && ok;
+        if (std::string(seed.name) == "rgb8") {
+            // After the header, a text chunk whose length claims 2 GB and
+            // whose bytes end almost at once: a loader that believes the
+            // length asks for 2 GB (the fuzzer's allocation cap catches that).
+            std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + 8 + 25);
+            const uint8_t chunk[] = {0x7f, 0xff, 0xff, 0xf0, 'z', 'T', 'X', 't', 'C', 'o', 'm', 'm', 'e', 'n', 't', 0};
+            cut.insert(cut.end(), chunk, chunk + sizeof chunk);
+            ok = WriteFile(root / "png" / "long-chunk.png", cut) && ok;
+        }
     }
 
     const std::vector<uint8_t> mono = EncodeOgg(8000, 1, 1500, 1);

@@ -101,6 +101,30 @@ TPngStep PeekHeaderSize(TPngJob* job) {
     return CheckImageSize(job->width, job->height);
 }
 
+// Walks the chunk list up to IEND and fails when a chunk claims more bytes
+// than the file has left: the file was cut inside it. libpng allocates an
+// ancillary chunk whole, at the size its length field claims (up to 2 GB),
+// before it reads a byte of it; with this walk no allocation can exceed the
+// file itself. A chunk type that is not four letters stops the walk, and
+// libpng reports that corruption in its own words.
+TPngStep CheckChunkLengths(TPngJob* job) {
+    size_t pos = kPngSignatureBytes;
+    while (job->size - pos >= 8) {
+        for (size_t k = 4; k < 8; ++k) {
+            const uint8_t c = job->data[pos + k];
+            if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) return TPngStep::Ok;
+        }
+        const uint32_t length = ReadBigEndian32(job->data + pos);
+        if (length > job->size - pos - 8 || job->size - pos - 8 - length < 4) {
+            job->truncated = true;
+            return TPngStep::Failed;
+        }
+        if (std::memcmp(job->data + pos + 4, "IEND", 4) == 0) break;
+        pos += 12 + size_t(length);
+    }
+    return TPngStep::Ok;
+}
+
 // Reads the header chunks and sets up the conversion to RGBA8. Guarded by
 // setjmp; holds no objects with destructors.
 TPngStep ReadPngHeader(TPngJob* job) {
@@ -110,9 +134,9 @@ TPngStep ReadPngHeader(TPngJob* job) {
     png_infop info = job->info;
     png_set_read_fn(png, job, ReadPngBytes);
     png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
-    // libpng allocates an ancillary chunk whole, at the size its length field
-    // claims (up to 2 GB), before reading it; Debian's libpng sets no cap, so
-    // a 40-byte file could ask for gigabytes. The game uses none of them.
+    // Caps what a compressed text or colour-profile chunk may inflate to; the
+    // game uses none of them (chunk lengths are checked before, see
+    // CheckChunkLengths).
     png_set_chunk_malloc_max(png, kMaxChunkBytes);
     png_read_info(png, info);
 
@@ -249,7 +273,8 @@ bool DecodePng(const uint8_t* data, size_t size, TPixels& out, std::string& erro
     job.data = data;
     job.size = size;
     job.pos = 0;
-    const TPngStep peek = PeekHeaderSize(&job);
+    TPngStep peek = PeekHeaderSize(&job);
+    if (peek == TPngStep::Ok) peek = CheckChunkLengths(&job);
     if (peek != TPngStep::Ok) {
         error = StepError(peek, job);
         return false;

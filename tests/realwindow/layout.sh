@@ -64,9 +64,9 @@ for try in 1 2 3 4 5; do
         rw_fail "the key marked Q moved the figure (visited: UL $UL UR $UR DL $DL DR $DR)"
 
     # Hold the key marked A, then stop the game for the screenshot so that
-    # the figure has gone only a cell or two.
+    # the figure has gone only a few cells.
     xdotool keydown $key_marked_a && sleep 0.2 && xdotool keyup $key_marked_a || rw_fail "key failed"
-    sleep 0.15
+    sleep 0.5 # it keeps moving; a slow (sanitizer) build needs the time
     kill -STOP "$RW_ZEP_PID"
     shot=$(rw_shot after-a) || exit 1
     kill -CONT "$RW_ZEP_PID"
