@@ -25,6 +25,18 @@ void TSdlPlatform::SetTitle(const std::string& title) {
     if (window_) SDL_SetWindowTitle(window_, title_.c_str());
 }
 
+// True when the renderer is OpenGL drawn by a software rasteriser.
+static bool RastersInSoftware(SDL_Renderer* renderer) {
+    SDL_RendererInfo info{};
+    if (SDL_GetRendererInfo(renderer, &info) != 0 || std::strncmp(info.name, "opengl", 6) != 0) return false;
+    using TGetString = const unsigned char* (*)(unsigned);
+    auto getString = reinterpret_cast<TGetString>(SDL_GL_GetProcAddress("glGetString"));
+    const unsigned kGlRenderer = 0x1F01;
+    const char* name = getString ? reinterpret_cast<const char*>(getString(kGlRenderer)) : nullptr;
+    if (!name) return false;
+    return std::strstr(name, "llvmpipe") || std::strstr(name, "softpipe") || std::strstr(name, "Software");
+}
+
 bool TSdlPlatform::OpenWindow(int width, int height, std::string& error) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         error = SDL_GetError();
@@ -45,6 +57,13 @@ bool TSdlPlatform::OpenWindow(int width, int height, std::string& error) {
         return false;
     }
     renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (renderer_ && RastersInSoftware(renderer_)) {
+        // OpenGL emulated on the processor (a virtual machine, Xvfb) costs
+        // several times what SDL's own software renderer does for this game.
+        SDL_DestroyRenderer(renderer_);
+        renderer_ = nullptr;
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    }
     if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
     if (!renderer_ || !canvas_.Attach(renderer_, error)) {
         if (error.empty()) error = SDL_GetError();

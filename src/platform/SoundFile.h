@@ -18,7 +18,7 @@ struct TPcm {
 // leaves out empty and sets error to one of "empty file",
 // "not an Ogg Vorbis file", "corrupt Ogg Vorbis data",
 // "unsupported channel count N", "unsupported sample rate N",
-// "streams in file differ in format", "music too long" (over 20 minutes)
+// "streams in file differ in format", "music too long" (over 20 minutes, or more samples than 20 minutes of 48 kHz stereo, about 230 MB)
 // or "no sound in file". Any bytes at all are safe to pass.
 bool DecodeOgg(const uint8_t* data, size_t size, TPcm& out, std::string& error);
 

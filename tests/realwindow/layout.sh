@@ -9,7 +9,7 @@ command -v setxkbmap >/dev/null || rw_fail "setxkbmap is missing (run scripts/in
 
 game="$RW_WORK/game"
 rw_copy_game "$game"
-rw_start_x -noreset
+rw_start_x
 setxkbmap -layout fr || rw_fail "cannot set the French layout"
 setxkbmap -query | grep -q '^layout: *fr$' || rw_fail "the French layout did not take: $(setxkbmap -query)"
 key_marked_a=24 # the key left of Z on AZERTY (Q on a US keyboard)

@@ -88,12 +88,13 @@ rw_write_scores() {
 }
 
 # Starts a private X server on a free display (the server picks it) and
-# exports DISPLAY. Screen 1024x768x24, no TCP; arguments are passed on to
-# Xvfb (-noreset keeps a keyboard layout set while no client is connected).
+# exports DISPLAY. Screen 1024x768x24, no TCP, and no reset when the last
+# client leaves (a reset hangs up on a client connecting meanwhile, and keeps
+# no keyboard layout); further arguments are passed on to Xvfb.
 rw_start_x() {
     local numfile="$RW_WORK/display"
     : >"$numfile"
-    Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp "$@" 9>"$numfile" >"$RW_WORK/xvfb.log" 2>&1 &
+    Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp -noreset "$@" 9>"$numfile" >"$RW_WORK/xvfb.log" 2>&1 &
     RW_XVFB_PID=$!
     for _ in $(seq 1 100); do
         [ -s "$numfile" ] && break
