@@ -266,7 +266,7 @@ expect_running() {
     kill -0 "$GAME_PID" 2>/dev/null && alive=yes
     kill -TERM "$GAME_PID" 2>/dev/null
     n=0
-    while kill -0 "$GAME_PID" 2>/dev/null && [ $n -lt 50 ]; do
+    while kill -0 "$GAME_PID" 2>/dev/null && [ $n -lt 150 ]; do
         # A zombie has ended: wait reaps it below.
         [ "$(sed -n 's/^[0-9]* (.*) \([A-Z]\) .*/\1/p' "/proc/$GAME_PID/stat" 2>/dev/null)" = Z ] && break
         sleep 0.1
@@ -276,7 +276,7 @@ expect_running() {
         kill -KILL "$GAME_PID" 2>/dev/null
         wait "$GAME_PID" 2>/dev/null
         GAME_PID=""
-        fail "did not end within 5 s of SIGTERM"
+        fail "did not end within 15 s of SIGTERM"
         return
     fi
     wait "$GAME_PID" 2>/dev/null
